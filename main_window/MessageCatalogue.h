@@ -87,6 +87,7 @@ constexpr int MIN_ANTENNA = 0;
 constexpr int MAX_ANTENNA = 8;
 constexpr int MAX_LIMIT_KHZ = 65535;
 constexpr int BAND_DATA_MIN_SIZE = 6;
+constexpr int LIMIT_PAYLOAD_SIZE = 3; // band, kHz high, kHz low
 constexpr int BAND_DATA_BAND = 1;
 constexpr int BAND_DATA_FREQ_HIGH = 4;
 constexpr int BAND_DATA_FREQ_LOW = 5;
@@ -141,4 +142,10 @@ constexpr const char* AskLimitDefaults = "Reset Band Limits to factory defaults?
 constexpr const char* LimitReceivedPrefix = "Upper limit for ";
 constexpr const char* LimitReceivedSuffix = " received";
 constexpr const char* CivZero = "00";
+} // namespace Texts
+
+// Texts of our own, where the decoder's tool leaves operator input open.
+namespace Texts {
+constexpr const char* LimitError = "Enter the upper limit as a whole number from 0 to 65535 (KHz)";
+constexpr const char* NotInList = " is not one of the choices: sent as FF (none)";
 } // namespace Texts
