@@ -29,11 +29,13 @@ public:
     static constexpr int MaxLineLength = 4096;
     static constexpr const char* DisableEntry = "Disable";
 
-    TComm(std::unique_ptr<TSerialPort> serial, std::unique_ptr<TPortLister> lister, QObject* parent = nullptr);
+    TComm(std::unique_ptr<TSerialPort> serial, std::unique_ptr<TPortLister> lister,
+          QObject* parent = nullptr);
     ~TComm() override;
 
     // The tool's own port and lister; extraPorts are listed after the system's ports on every scan.
-    static std::unique_ptr<TComm> createDefault(const QStringList& extraPorts = {}, QObject* parent = nullptr);
+    static std::unique_ptr<TComm> createDefault(const QStringList& extraPorts = {},
+                                                QObject* parent = nullptr);
 
     bool OpenPort(const QString& name);
     bool ClosePort();
@@ -64,9 +66,14 @@ public:
 
 private:
     void writeFrame(const QByteArray& frame);
-    void drainRing();
-    void handleByte(char byte);
+    void storeInRing(const QByteArray& bytes);
+    // False when a packet handler opened or closed the port meanwhile.
+    bool drainRing(quint64 generation);
+    void finishLine();
+    void deliverPacket();
+    void dropRing();
     void scheduleRecheck();
+    void pumpEvents();
 
     std::unique_ptr<TSerialPort> Serial;
     std::unique_ptr<TPortLister> Lister;
@@ -78,6 +85,7 @@ private:
     QByteArray LineBuf;
     bool LineOverflow = false;
     TNetPacket Packet;
+    TCommandHook AwaitHook;
     int AwaitCommand = 0;
     QStringList PortList;
     bool PortsChanged = false;
