@@ -1,1 +1,6 @@
-int main() { return 0; }
+#include "emulator/Emulator.h"
+
+int main(int argc, char* argv[])
+{
+    return EmulatorMain(argc, argv);
+}
