@@ -1,0 +1,7 @@
+#include "support/FakePortLister.h"
+
+QStringList FakePortLister::portNames()
+{
+    ++calls;
+    return ports;
+}
