@@ -51,6 +51,11 @@ void TfmMain::FormCreate()
     for (int i = 0; i < int(targets.size()); ++i)
         TargetGroup->addButton(targets[i], i);
 
+    // Two columns once the ports fill the first one.
+    ui->CommListBox->setFlow(QListView::TopToBottom);
+    ui->CommListBox->setWrapping(true);
+    ui->CommListBox->setResizeMode(QListView::Adjust);
+
     ui->MsgMemo->clear();
     ui->ConfigPages->setCurrentIndex(0);
     setupStatusBar();
