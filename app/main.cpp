@@ -1,13 +1,19 @@
 // Start-up of the tool: the main window first, then its dialogs; the event loop runs until the main
 // window closes.
 
+#include "app/DemoEmulator.h"
 #include "app/StartOptions.h"
 #include "dialogs/AppDialogs.h"
 #include "link/DeviceLink.h"
 #include "main_window/MainForm.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QScreen>
+#include <QTimer>
+
+#include <cstdio>
+#include <memory>
 
 int main(int argc, char* argv[])
 {
@@ -19,10 +25,27 @@ int main(int argc, char* argv[])
     if (!options.parse(QApplication::arguments()))
         return options.exitCode();
 
-    TfmMain window(TComm::createDefault(options.extraPorts()));
+    QStringList extraPorts = options.extraPorts();
+    std::unique_ptr<TDemoEmulator> demo;
+    QString demoError;
+    if (options.demo()) {
+        // The demo decoder keeps its configuration between runs, as a real one does.
+        demo = std::make_unique<TDemoEmulator>();
+        const QString state = QDir::temp().filePath(QStringLiteral("tolvane-demo-decoder.state"));
+        if (demo->start({QStringLiteral("--state"), state})) {
+            extraPorts.append(demo->portName());
+        } else {
+            demoError = QStringLiteral("Demo decoder not started: ") + demo->errorString();
+            std::fprintf(stderr, "%s\n", qPrintable(demoError));
+        }
+    }
+
+    TfmMain window(TComm::createDefault(extraPorts));
     TAppDialogs dialogs(&window);
     window.setDialogs(&dialogs);
     window.move(window.screen()->availableGeometry().center() - window.rect().center());
     window.show();
+    if (!demoError.isEmpty())
+        QTimer::singleShot(0, &window, [&dialogs, demoError] { dialogs.ShowError(demoError); });
     return QApplication::exec();
 }
