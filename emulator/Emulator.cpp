@@ -30,6 +30,8 @@ constexpr int StdinChunk = 256;
 constexpr char CarriageReturn = '\r';
 constexpr char FirstPrintable = ' ';
 constexpr char LastPrintable = '~';
+constexpr int PercentRange = 100;
+constexpr int MaxByte = 255;
 constexpr std::array StopSignals = {SIGINT, SIGTERM, SIGHUP};
 
 volatile std::sig_atomic_t g_stopSignal = 0;
@@ -127,7 +129,7 @@ bool TEmulator::chance(int percent)
 {
     if (percent <= 0)
         return false;
-    return std::uniform_int_distribution<int>(0, 99)(m_random) < percent;
+    return std::uniform_int_distribution<int>(0, PercentRange - 1)(m_random) < percent;
 }
 
 void TEmulator::saveIfChanged()
@@ -218,7 +220,7 @@ bool TEmulator::sendDue(TClock::time_point now)
             for (char& byte : item.Bytes) {
                 // Never the same value again, so a garbled byte is always a changed byte.
                 if (chance(m_options.GarblePercent))
-                    byte = static_cast<char>(byte ^ std::uniform_int_distribution<int>(1, 255)(m_random));
+                    byte = static_cast<char>(byte ^ std::uniform_int_distribution<int>(1, MaxByte)(m_random));
             }
             trace("tx " + hex(item.Command));
         }
@@ -285,8 +287,9 @@ int TEmulator::run(int stdinFd)
         if (hangupAt)
             wake = std::min(wake, *hangupAt);
         const nanoseconds wait = std::max(nanoseconds(0), duration_cast<nanoseconds>(wake - now));
-        const timespec timeout{static_cast<time_t>(wait.count() / 1000000000),
-                               static_cast<long>(wait.count() % 1000000000)};
+        const seconds wholeSeconds = duration_cast<seconds>(wait);
+        const timespec timeout{static_cast<time_t>(wholeSeconds.count()),
+                               static_cast<long>((wait - wholeSeconds).count())};
 
         std::array<pollfd, 2> fds{};
         fds[0].fd = m_pty.masterFd();

@@ -3,6 +3,7 @@
 #include "emulator/DecoderModel.h"
 #include "main_window/MessageCatalogue.h"
 
+#include <chrono>
 #include <climits>
 #include <cmath>
 
@@ -204,7 +205,8 @@ QString EmulatorUsage()
                "  --firmware TEXT     firmware version it reports (default \"1.07\")\n"
                "  --link PATH         also make a symbolic link to the terminal at PATH\n"
                "  --state FILE        load the configuration from FILE and save every change there\n"
-               "  --quiet-live        no band data and no CI-V notices: only answers to requests\n"
+               "  --quiet-live        no band data and no CI-V notices: only answers to requests and the\n"
+               "                      firmware version after the first ping\n"
                "  --trace             one line on standard error per request heard (\"rx 07\") and frame "
                "sent\n"
                "Faults, for tests:\n"
@@ -225,5 +227,7 @@ QString EmulatorUsage()
                "Exit codes: 0 stopped or hung up as asked, 1 no pseudo-terminal, 2 bad command line\n"
                "or state file.\n")
         .arg(rateList())
-        .arg(TDecoderModel::IdleSteps * TDecoderModel::LiveStepMs / 1000);
+        .arg(std::chrono::duration_cast<std::chrono::seconds>(
+                 std::chrono::milliseconds(TDecoderModel::IdleSteps * TDecoderModel::LiveStepMs))
+                 .count());
 }
