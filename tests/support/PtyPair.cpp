@@ -7,7 +7,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace {
@@ -96,12 +95,6 @@ QByteArray PtyPair::readWhile(int timeoutMs, const auto& wantMore)
             break;
     }
     return got;
-}
-
-qsizetype PtyPair::unreadBySlave() const
-{
-    int count = 0;
-    return ::ioctl(m_slave, FIONREAD, &count) == 0 ? count : -1;
 }
 
 bool PtyPair::attributes(termios& settings) const

@@ -27,8 +27,6 @@ public:
     QByteArray read(qsizetype count, int timeoutMs = DefaultTimeoutMs);
     // Reads from the master until the terminator has come (included) or timeoutMs has passed.
     QByteArray readUntil(char terminator, int timeoutMs = DefaultTimeoutMs);
-    // Bytes sent from the master that no user of the slave has read yet.
-    qsizetype unreadBySlave() const;
     // The line settings of the pair as the slave's user set them.
     bool attributes(termios& settings) const;
     // The device vanishes: the slave side sees a hang-up.
