@@ -16,6 +16,10 @@ QString userPortName(const QSerialPortInfo& info)
 
 QStringList listSystemPorts()
 {
+    // The system's device libraries are not documented as safe for concurrent use; two listers
+    // (a test creating several links) take turns.
+    static std::mutex listingMutex;
+    std::lock_guard lock(listingMutex);
     QStringList names;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
         const QString name = userPortName(info);

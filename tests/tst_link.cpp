@@ -83,6 +83,7 @@ private slots:
     void readLargerThanRing_isBoundedAndLosesNothing();
     void firstScan_givesDisableAndRaisesFlag();
     void scan_everyTwentyFirstTick_onlyCountChangeRaisesFlag();
+    void defaultLink_listsExtraPortsAfterSystemPorts();
     void setBaudCode_data();
     void setBaudCode();
     void setBaudCode_closedPortOpensWithRate();
@@ -238,6 +239,23 @@ void tst_link::scan_everyTwentyFirstTick_onlyCountChangeRaisesFlag()
     QVERIFY(link.comm->PortListChanged());
     QCOMPARE(link.comm->TakePortList(),
              (QStringList{QStringLiteral("Disable"), QStringLiteral("/dev/ttyACM0")}));
+}
+
+void tst_link::defaultLink_listsExtraPortsAfterSystemPorts()
+{
+    const QStringList extras = {QStringLiteral("/tmp/ttyV1"), QStringLiteral("/tmp/ttyV0")};
+    const auto comm = TComm::createDefault(extras);
+    comm->SetTimerEnabled(false);
+
+    for (int scan = 0; scan < 2; ++scan) {
+        for (int tick = 0; tick <= TComm::ScanPeriodTicks; ++tick)
+            comm->LinkTick();
+        const QStringList ports = comm->TakePortList();
+        QVERIFY(ports.size() >= 1 + extras.size());
+        QCOMPARE(ports.first(), QStringLiteral("Disable"));
+        QCOMPARE(ports.mid(ports.size() - extras.size()), extras);
+    }
+    QVERIFY(!comm->isPortOpen());
 }
 
 void tst_link::setBaudCode_data()
