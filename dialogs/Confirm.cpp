@@ -30,8 +30,8 @@ bool TfmConfirm::AskYesNo(const QString& firstLine, const QString& secondLine)
     // A question asked while another is open must not change the lines the user is answering.
     if (isVisible())
         return false;
-    ui->Label1->setText(firstLine);
-    ui->Label2->setText(secondLine);
+    SetMessageText(*ui->Label1, firstLine);
+    SetMessageText(*ui->Label2, secondLine);
     setAccessibleDescription(secondLine.isEmpty() ? firstLine : firstLine + u'\n' + secondLine);
     // Forget the button used last time (perhaps Yes): every question starts on No, so that a
     // reflexive Enter or Space answers No.

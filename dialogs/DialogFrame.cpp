@@ -2,7 +2,17 @@
 
 #include <QDialog>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
+
+namespace {
+constexpr char16_t ZeroWidthSpace = 0x200B;
+
+bool isBreakChance(QChar c)
+{
+    return c == u'_' || c == u'\\' || c == u':';
+}
+} // namespace
 
 void SetUpDialogFrame(QDialog& dialog, QSize clientSize)
 {
@@ -29,6 +39,18 @@ void CentreOnParentWindow(QDialog& dialog)
     const int left = owner.left() + owner.width() / 2 - dialog.width() / 2;
     const int top = owner.top() + owner.height() / 2 - dialog.height() / 2;
     dialog.setGeometry(QRect(QPoint(left, top), dialog.size()));
+}
+
+void SetMessageText(QLabel& label, const QString& text)
+{
+    QString shown;
+    shown.reserve(text.size() + text.size() / 4);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        shown.append(text.at(i));
+        if (isBreakChance(text.at(i)) && i + 1 < text.size() && !text.at(i + 1).isSpace())
+            shown.append(QChar(ZeroWidthSpace));
+    }
+    label.setText(shown);
 }
 
 bool IsEnterKey(const QKeyEvent& event)

@@ -8,7 +8,9 @@
 
 class QDialog;
 class QKeyEvent;
+class QLabel;
 class QPushButton;
+class QString;
 
 // Text size of the error, notice and confirmation windows.
 constexpr int MessagePixelSize = 13;
@@ -22,6 +24,11 @@ void SetUpStockButton(QPushButton& button, QStyle::StandardPixmap glyph);
 
 // Places the dialog's client area over the centre of its parent window's client area.
 void CentreOnParentWindow(QDialog& dialog);
+
+// Sets a message label's text, adding invisible line-break chances (zero-width spaces) after '_',
+// '\\' and ':' inside words. Line breaking alone never breaks names such as
+// usb_FTDI_FT232R_USB_UART_A50285BI_if00, and a fixed-size box would cut them off at both ends.
+void SetMessageText(QLabel& label, const QString& text);
 
 // Enter or Return on a focused push button of the dialog clicks that button. True when it did.
 bool PressFocusedButton(QDialog& dialog, const QKeyEvent& event);

@@ -30,7 +30,7 @@ void TfmError::ShowError(const QString& text)
     // A second error while this one is still up must not replace the text the user is reading.
     if (isVisible())
         return;
-    ui->Label1->setText(text);
+    SetMessageText(*ui->Label1, text);
     setAccessibleDescription(text);
     ui->btnOk->setFocus();
     exec();

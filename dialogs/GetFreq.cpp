@@ -19,7 +19,7 @@ TfmGetFreq::TfmGetFreq(QWidget* parent) : QDialog(parent), ui(std::make_unique<U
     SetUpStockButton(*ui->BitBtn2, QStyle::SP_DialogCancelButton);
     SetUpStockButton(*ui->BitBtn1, QStyle::SP_DialogOkButton);
 
-    // ASCII digits only: [0-9] rather than \d, which would let other scripts' digits through.
+    // ASCII digits only, whatever the keyboard layout or the clipboard offers.
     const QRegularExpression digits(QStringLiteral("[0-9]{0,%1}").arg(MaxDigits));
     ui->edFreq->setValidator(new QRegularExpressionValidator(digits, ui->edFreq));
     // The field sits on the dialog's own background rather than the usual white of an edit.

@@ -29,7 +29,7 @@ void TfmNotifier::ShowNotice(const QString& text)
     // A second notice while this one is still up must not replace the text the user is reading.
     if (isVisible())
         return;
-    ui->Msg->setText(text);
+    SetMessageText(*ui->Msg, text);
     setAccessibleDescription(text);
     ui->BitBtn1->setFocus();
     exec();
