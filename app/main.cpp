@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <cstdio>
@@ -31,8 +32,11 @@ int main(int argc, char* argv[])
     if (options.demo()) {
         // The demo decoder keeps its configuration between runs, as a real one does.
         demo = std::make_unique<TDemoEmulator>();
-        const QString state = QDir::temp().filePath(QStringLiteral("tolvane-demo-decoder.state"));
-        if (demo->start({QStringLiteral("--state"), state})) {
+        QStringList arguments;
+        const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        if (!dataDir.isEmpty() && QDir().mkpath(dataDir))
+            arguments << QStringLiteral("--state") << QDir(dataDir).filePath(QStringLiteral("demo-decoder.state"));
+        if (demo->start(arguments)) {
             extraPorts.append(demo->portName());
         } else {
             demoError = QStringLiteral("Demo decoder not started: ") + demo->errorString();
