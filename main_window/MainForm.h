@@ -79,6 +79,7 @@ private:
     void setupStatusBar();
     void setupAccessibility();
     void refreshPortList();
+    void showPortState(const QString& text);
     void sendToDevice(std::uint8_t command, const QByteArray& payload = {});
     void askAndResetDefaults(const char* question, std::uint8_t what);
 

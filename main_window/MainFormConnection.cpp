@@ -60,8 +60,7 @@ void TfmMain::CommListBoxClick()
 {
     ++m_connectionSerial;
     SetLinkState(lsDisconnected);
-    ui->lblComm->setText(QString::fromLatin1(Texts::PortDisabled));
-    ui->lblComm->setAccessibleName(ui->lblComm->text());
+    showPortState(QString::fromLatin1(Texts::PortDisabled));
     StatusPanels[0]->clear();
     if (!Comm->ClosePort()) {
         Dialogs->ShowError(QString::fromLatin1(Texts::ErrorClosing));
@@ -82,8 +81,17 @@ void TfmMain::CommListBoxClick()
     PollTicks = 0;
     Attempts = PINGS_PER_RATE;
     SetLinkState(lsConnecting);
-    ui->lblComm->setText(QString::fromLatin1(Texts::PortUsing) + name);
-    ui->lblComm->setAccessibleName(ui->lblComm->text());
+    showPortState(QString::fromLatin1(Texts::PortUsing) + name);
+}
+
+void TfmMain::showPortState(const QString& text)
+{
+    // Long device paths (/dev/serial/by-id/...) are shortened in the middle to fit; the whole text
+    // stays in the tooltip and the accessible name.
+    const int width = ui->lblComm->contentsRect().width();
+    ui->lblComm->setText(ui->lblComm->fontMetrics().elidedText(text, Qt::ElideMiddle, width));
+    ui->lblComm->setToolTip(text);
+    ui->lblComm->setAccessibleName(text);
 }
 
 void TfmMain::refreshPortList()

@@ -103,8 +103,8 @@ void TestE2eMainWindow::connectAndWatch()
     QVERIFY2(emulator.start({"--rate", "19200"}), qPrintable(emulator.errorString()));
     TWindow window(emulator.path());
     QVERIFY(window.choosePort());
-    QTest::qWaitFor([&] { return window.logHas("Upper limit for 6M received"); }, ConnectTimeoutMs);
-    QVERIFY2(window.logHas("Upper limit for 6M received"), qPrintable(emulator.traceLines().join("\n") + window.form.logLines().join("|")));
+    const bool filled = QTest::qWaitFor([&] { return window.logHas("Upper limit for 6M received"); }, ConnectTimeoutMs);
+    QVERIFY2(filled, qPrintable(emulator.traceLines().join(" | ") + "\nlog: " + window.form.logLines().join(" | ")));
     QCOMPARE(window.form.logLines().first(), QString("Connected at 19200 baud"));
     QCOMPARE(window.lamp(), QString("Connected"));
 
@@ -163,8 +163,8 @@ void TestE2eMainWindow::hangUpTurnsLampRedAndNewDecoderIsFound()
              qPrintable(first.errorString()));
     TWindow window(link);
     QVERIFY(window.choosePort());
-    QTest::qWaitFor([&] { return window.logHas("Connected at 38400 baud"); }, ConnectTimeoutMs);
-    QVERIFY2(window.logHas("Connected at 38400 baud"), qPrintable(first.traceLines().join(" | ")));
+    const bool connected = QTest::qWaitFor([&] { return window.logHas("Connected at 38400 baud"); }, ConnectTimeoutMs);
+    QVERIFY2(connected, qPrintable(first.traceLines().join(" | ")));
     QVERIFY(first.waitForFinished(10000));
     QTRY_COMPARE_WITH_TIMEOUT(window.lamp(), QString("Disconected"), LinkLossTimeoutMs);
     QVERIFY(!window.form.comm().isPortOpen()); // closed when the device went away: nothing spins

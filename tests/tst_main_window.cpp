@@ -31,6 +31,7 @@ private slots:
     void rateSearchSchedule();
     void searchWithoutAnswerFallsBackToDisconnected();
     void openFailureShowsError();
+    void longPortNameFitsTheLabel();
     void disableClosesThePort();
     void connectSequence();
     void keepAliveAndLinkLoss();
@@ -194,6 +195,18 @@ void TestMainWindow::openFailureShowsError()
     QCOMPARE(rig.dialogs.Shown(), QList<TDialogCall>({{TDialogKind::Error, "Error opening /dev/ttyUSB0", ""}}));
     QCOMPARE(rig.form->linkState(), lsDisconnected);
     QCOMPARE(rig.child<QLabel>("lblComm")->text(), QString("Disabled"));
+}
+
+void TestMainWindow::longPortNameFitsTheLabel()
+{
+    const QString name = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+    TMainWindowRig rig({name});
+    rig.tick();
+    rig.choosePort(1);
+    auto* label = rig.child<QLabel>("lblComm");
+    QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->contentsRect().width());
+    QCOMPARE(label->accessibleName(), "Using " + name);
+    QCOMPARE(label->toolTip(), "Using " + name);
 }
 
 void TestMainWindow::disableClosesThePort()
