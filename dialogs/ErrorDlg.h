@@ -1,7 +1,7 @@
 #pragma once
 // TfmError: the error box. It shows one message and closes only through its OK button.
 
-#include <QDialog>
+#include "dialogs/MessageDialog.h"
 
 #include <memory>
 
@@ -9,7 +9,7 @@ namespace Ui {
 class TfmError;
 }
 
-class TfmError : public QDialog
+class TfmError : public TMessageDialog
 {
     Q_OBJECT
 public:
@@ -17,16 +17,8 @@ public:
     ~TfmError() override;
 
     // Shows the text modally; returns when the user has pressed OK.
-    void ShowError(const QString& text);
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+    void ShowError(const QString& text) { showMessage(text); }
 
 private:
-    void btnOkClick();
-
     std::unique_ptr<Ui::TfmError> ui;
-    bool ClosingThroughOk = false;
 };

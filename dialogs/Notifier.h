@@ -1,7 +1,7 @@
 #pragma once
 // TfmNotifier: the notice box for the decoder's notifications. It closes only through its OK button.
 
-#include <QDialog>
+#include "dialogs/MessageDialog.h"
 
 #include <memory>
 
@@ -9,7 +9,7 @@ namespace Ui {
 class TfmNotifier;
 }
 
-class TfmNotifier : public QDialog
+class TfmNotifier : public TMessageDialog
 {
     Q_OBJECT
 public:
@@ -17,16 +17,8 @@ public:
     ~TfmNotifier() override;
 
     // Shows the text modally; returns when the user has pressed OK.
-    void ShowNotice(const QString& text);
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+    void ShowNotice(const QString& text) { showMessage(text); }
 
 private:
-    void BitBtn1Click();
-
     std::unique_ptr<Ui::TfmNotifier> ui;
-    bool ClosingThroughOk = false;
 };

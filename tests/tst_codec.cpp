@@ -1,6 +1,7 @@
 // Frame codec: request frames out, reply lines in, and the lenient hex digit rules.
 
 #include "link/FrameCodec.h"
+#include "support/PacketPrinting.h"
 
 #include <QTest>
 
@@ -8,15 +9,6 @@
 
 Q_DECLARE_METATYPE(std::optional<TNetPacket>)
 Q_DECLARE_METATYPE(std::optional<int>)
-
-char* toString(const TNetPacket& packet)
-{
-    const QByteArray text =
-        QByteArray("TNetPacket(Command ") + QByteArray::number(packet.Command, 16) + " Route1 " +
-        QByteArray::number(packet.Route1, 16) + " Route2 " + QByteArray::number(packet.Route2, 16) +
-        " HByte " + QByteArray::number(packet.HByte, 16) + " Payload " + packet.Payload.toHex(' ') + ")";
-    return qstrdup(text.constData());
-}
 
 namespace {
 
