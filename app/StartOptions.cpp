@@ -14,8 +14,9 @@ bool TStartOptions::parse(const QStringList& arguments)
                                   QStringLiteral("List PATH after the system's serial ports (repeatable), "
                                                  "for a virtual or remote port the system does not list."),
                                   QStringLiteral("PATH"));
-    const QCommandLineOption demo(QStringLiteral("demo"),
-                                  QStringLiteral("Start a demo decoder on a pseudo-terminal and list its port."));
+    const QCommandLineOption demo(
+        QStringLiteral("demo"),
+        QStringLiteral("Start a demo decoder on a pseudo-terminal and list its port."));
     parser.addOption(port);
     parser.addOption(demo);
     if (!parser.parse(arguments)) {
@@ -24,8 +25,8 @@ bool TStartOptions::parse(const QStringList& arguments)
         return false;
     }
     if (parser.isSet(help) || parser.isSet(version)) {
-        const QString text = parser.isSet(help) ? parser.helpText()
-                                                : QStringLiteral("tolvane-setup " TOLVANE_VERSION "\n");
+        const QString text =
+            parser.isSet(help) ? parser.helpText() : QStringLiteral("tolvane-setup " TOLVANE_VERSION "\n");
         std::fputs(qPrintable(text), stdout);
         m_exitCode = 0;
         return false;

@@ -35,7 +35,8 @@ int main(int argc, char* argv[])
         QStringList arguments;
         const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
         if (!dataDir.isEmpty() && QDir().mkpath(dataDir))
-            arguments << QStringLiteral("--state") << QDir(dataDir).filePath(QStringLiteral("demo-decoder.state"));
+            arguments << QStringLiteral("--state")
+                      << QDir(dataDir).filePath(QStringLiteral("demo-decoder.state"));
         if (demo->start(arguments)) {
             extraPorts.append(demo->portName());
         } else {

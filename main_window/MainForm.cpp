@@ -47,7 +47,8 @@ void TfmMain::FormCreate()
 
     TargetGroup = new QButtonGroup(this);
     const std::array<QRadioButton*, TargetNames.size()> targets = {
-        ui->rbTarget0, ui->rbTarget1, ui->rbTarget2, ui->rbTarget3, ui->rbTarget4, ui->rbTarget5, ui->rbTarget6};
+        ui->rbTarget0, ui->rbTarget1, ui->rbTarget2, ui->rbTarget3,
+        ui->rbTarget4, ui->rbTarget5, ui->rbTarget6};
     for (int i = 0; i < int(targets.size()); ++i)
         TargetGroup->addButton(targets[i], i);
 
@@ -164,7 +165,10 @@ bool TfmMain::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TfmMain::LogMessage(const QString& text) { ui->MsgMemo->appendPlainText(text); }
+void TfmMain::LogMessage(const QString& text)
+{
+    ui->MsgMemo->appendPlainText(text);
+}
 
 QStringList TfmMain::logLines() const
 {
@@ -172,7 +176,10 @@ QStringList TfmMain::logLines() const
     return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
 }
 
-QString TfmMain::statusPanel(int index) const { return StatusPanels.at(index)->text(); }
+QString TfmMain::statusPanel(int index) const
+{
+    return StatusPanels.at(index)->text();
+}
 
 void TfmMain::setMainTimerEnabled(bool on)
 {

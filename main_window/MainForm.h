@@ -23,7 +23,13 @@ namespace Ui {
 class TfmMain;
 }
 
-enum TLinkState : int { lsDisconnected = 0, lsConnecting = 1, lsConnected = 3, lsLoading = 4 };
+enum TLinkState : int
+{
+    lsDisconnected = 0,
+    lsConnecting = 1,
+    lsConnected = 3,
+    lsLoading = 4
+};
 
 class TfmMain : public QMainWindow
 {

@@ -152,9 +152,8 @@ void TfmMain::OnPingReply()
         // The operator may pick another port during the waits; the rest of this sequence then
         // belongs to a connection that no longer exists.
         const quint64 connection = m_connectionSerial;
-        const std::array<void (TfmMain::*)(), 3> reads = {&TfmMain::btnRadioLoadClick,
-                                                          &TfmMain::btnAntennaLoadClick,
-                                                          &TfmMain::btnLoadLimitsClick};
+        const std::array<void (TfmMain::*)(), 3> reads = {
+            &TfmMain::btnRadioLoadClick, &TfmMain::btnAntennaLoadClick, &TfmMain::btnLoadLimitsClick};
         for (auto read : reads) {
             Delay(READ_DELAY_TICKS);
             if (connection != m_connectionSerial)
@@ -184,6 +183,12 @@ void TfmMain::btnRadioLoadClick()
     sendToDevice(CMD_READ_RADIO);
 }
 
-void TfmMain::btnAntennaLoadClick() { sendToDevice(CMD_READ_ANTENNAS); }
+void TfmMain::btnAntennaLoadClick()
+{
+    sendToDevice(CMD_READ_ANTENNAS);
+}
 
-void TfmMain::btnLoadLimitsClick() { sendToDevice(CMD_READ_LIMITS, QByteArray(1, char(READ_LIMITS_BYTE))); }
+void TfmMain::btnLoadLimitsClick()
+{
+    sendToDevice(CMD_READ_LIMITS, QByteArray(1, char(READ_LIMITS_BYTE)));
+}

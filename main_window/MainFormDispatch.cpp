@@ -11,7 +11,10 @@ using namespace Catalogue;
 
 namespace {
 
-std::uint8_t byteAt(const QByteArray& payload, int index) { return static_cast<std::uint8_t>(payload.at(index)); }
+std::uint8_t byteAt(const QByteArray& payload, int index)
+{
+    return static_cast<std::uint8_t>(payload.at(index));
+}
 
 // Text from the line is untrusted: keep printable characters only.
 QString printableText(const QByteArray& bytes)

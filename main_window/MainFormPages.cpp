@@ -17,12 +17,16 @@ std::uint8_t byteOrZero(const QByteArray& payload, int index)
     return index < payload.size() ? static_cast<std::uint8_t>(payload.at(index)) : 0;
 }
 
-char low8(int value) { return static_cast<char>(value & 0xFF); }
+char low8(int value)
+{
+    return static_cast<char>(value & 0xFF);
+}
 
 bool isHexText(const QString& text)
 {
     for (QChar c : text) {
-        if (!((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c >= QLatin1Char('A') && c <= QLatin1Char('F')) ||
+        if (!((c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+              (c >= QLatin1Char('A') && c <= QLatin1Char('F')) ||
               (c >= QLatin1Char('a') && c <= QLatin1Char('f'))))
             return false;
     }
@@ -31,9 +35,15 @@ bool isHexText(const QString& text)
 
 } // namespace
 
-int TfmMain::radioTypeIndex() const { return itemIndex(ui->cbRadioType); }
+int TfmMain::radioTypeIndex() const
+{
+    return itemIndex(ui->cbRadioType);
+}
 
-int TfmMain::targetIndex() const { return TargetGroup->checkedId(); }
+int TfmMain::targetIndex() const
+{
+    return TargetGroup->checkedId();
+}
 
 void TfmMain::selectTarget(int index)
 {
@@ -94,7 +104,10 @@ void TfmMain::askAndResetDefaults(const char* question, std::uint8_t what)
         sendToDevice(CMD_DEFAULTS, QByteArray(1, char(what)));
 }
 
-void TfmMain::btnRadioDefaultsClick() { askAndResetDefaults(Texts::AskRadioDefaults, DEFAULTS_RADIO); }
+void TfmMain::btnRadioDefaultsClick()
+{
+    askAndResetDefaults(Texts::AskRadioDefaults, DEFAULTS_RADIO);
+}
 
 void TfmMain::ApplyRadioConfig(const TNetPacket& packet)
 {
@@ -118,7 +131,8 @@ void TfmMain::ApplyRadioConfig(const TNetPacket& packet)
     const int aux = byteOrZero(record, RR_AUX);
     ui->cbAuxRS232->setCurrentIndex(aux < int(AuxOutputNames.size()) ? aux : 0);
     const int switchNumber = byteOrZero(record, RR_SWITCH);
-    ui->edSwitch->setValue(switchNumber >= MIN_SWITCH && switchNumber <= MAX_SWITCH ? switchNumber : MIN_SWITCH);
+    ui->edSwitch->setValue(switchNumber >= MIN_SWITCH && switchNumber <= MAX_SWITCH ? switchNumber
+                                                                                    : MIN_SWITCH);
     const int target = byteOrZero(record, RR_TARGET);
     selectTarget(target >= 1 && target < int(TargetNames.size()) ? target : 0);
 }
@@ -131,7 +145,10 @@ void TfmMain::btnAntSaveClick()
     sendToDevice(CMD_WRITE_ANTENNAS, payload);
 }
 
-void TfmMain::btnAntennaDefaultsClick() { askAndResetDefaults(Texts::AskAntennaDefaults, DEFAULTS_ANTENNAS); }
+void TfmMain::btnAntennaDefaultsClick()
+{
+    askAndResetDefaults(Texts::AskAntennaDefaults, DEFAULTS_ANTENNAS);
+}
 
 void TfmMain::ApplyAntennaConfig(const TNetPacket& packet)
 {
@@ -139,10 +156,14 @@ void TfmMain::ApplyAntennaConfig(const TNetPacket& packet)
     if (packet.Payload.size() < BAND_COUNT)
         return;
     for (int i = 0; i < BAND_COUNT; ++i)
-        AntennaEdits[i]->setValue(static_cast<std::uint8_t>(packet.Payload.at(i))); // the box keeps 9 and up at 8
+        AntennaEdits[i]->setValue(
+            static_cast<std::uint8_t>(packet.Payload.at(i))); // the box keeps 9 and up at 8
 }
 
-void TfmMain::btnDefaultLimtsClick() { askAndResetDefaults(Texts::AskLimitDefaults, DEFAULTS_LIMITS); }
+void TfmMain::btnDefaultLimtsClick()
+{
+    askAndResetDefaults(Texts::AskLimitDefaults, DEFAULTS_LIMITS);
+}
 
 bool TfmMain::readLimit(QLineEdit* edit, int& kHz)
 {

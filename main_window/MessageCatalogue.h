@@ -46,17 +46,18 @@ constexpr std::uint8_t ROUTE_MASK = 0x50;
 
 // Radio record, payload of CMD_WRITE_RADIO and RPL_RADIO.
 constexpr std::uint8_t LEAD_BYTE = 3;
-enum RadioRecordByte : int {
+enum RadioRecordByte : int
+{
     RR_LEAD = 0,
-    RR_NUMBER = 1,   // 0..4 as sent; a record read back needs 1..4
-    RR_TYPE = 2,     // index into RadioTypeNames
-    RR_RATE = 3,     // index into RadioRateNames
-    RR_CIV = 4,      // Icom CI-V address; FF asks the decoder to detect it
-    RR_POLLING = 5,  // 0 off, 1 on
-    RR_TIMEOUT = 6,  // 0 off, 1 on
-    RR_AUX = 7,      // index into AuxOutputNames
-    RR_SWITCH = 8,   // 1..4
-    RR_TARGET = 9,   // index into TargetNames
+    RR_NUMBER = 1,  // 0..4 as sent; a record read back needs 1..4
+    RR_TYPE = 2,    // index into RadioTypeNames
+    RR_RATE = 3,    // index into RadioRateNames
+    RR_CIV = 4,     // Icom CI-V address; FF asks the decoder to detect it
+    RR_POLLING = 5, // 0 off, 1 on
+    RR_TIMEOUT = 6, // 0 off, 1 on
+    RR_AUX = 7,     // index into AuxOutputNames
+    RR_SWITCH = 8,  // 1..4
+    RR_TARGET = 9,  // index into TargetNames
     RADIO_RECORD_SIZE = 10,
     RADIO_RECORD_MIN_SIZE = 8
 };
@@ -67,13 +68,15 @@ constexpr int MAX_RADIO_NUMBER = 4;
 constexpr int MIN_SWITCH = 1;
 constexpr int MAX_SWITCH = 4;
 
-constexpr std::array<const char*, 5> RadioNumberNames = {"Undefined", "Radio 1", "Radio 2", "Radio 3", "Radio 4"};
+constexpr std::array<const char*, 5> RadioNumberNames = {"Undefined", "Radio 1", "Radio 2", "Radio 3",
+                                                         "Radio 4"};
 constexpr std::array<const char*, 13> RadioTypeNames = {
-    "Undefined",    "Band Data",    "Icom",   "Kenwood (IF)", "Kenwood (FA)", "Yaesu (IF)",  "Yaesu (FA)",
-    "FT-840",       "FT-847",       "FT-920", "FT-1000MP",    "TenTec Orion", "Flex on USB"};
-constexpr std::array<const char*, 7> RadioRateNames = {"1200", "2400", "4800", "9600", "19200", "38400", "57600"};
-constexpr std::array<const char*, 5> AuxOutputNames = {"Disable", "Kenwood (FA)", "Kenwood (IF)", "Yaesu (FA)",
-                                                       "Yaesu (IF)"};
+    "Undefined", "Band Data", "Icom",   "Kenwood (IF)", "Kenwood (FA)", "Yaesu (IF)", "Yaesu (FA)",
+    "FT-840",    "FT-847",    "FT-920", "FT-1000MP",    "TenTec Orion", "Flex on USB"};
+constexpr std::array<const char*, 7> RadioRateNames = {"1200",  "2400",  "4800", "9600",
+                                                       "19200", "38400", "57600"};
+constexpr std::array<const char*, 5> AuxOutputNames = {"Disable", "Kenwood (FA)", "Kenwood (IF)",
+                                                       "Yaesu (FA)", "Yaesu (IF)"};
 constexpr std::array<const char*, 7> TargetNames = {"PC App", "Switch", "Brevin", "Corla",
                                                     "Feno-4", "Hask-9", "Jurm-3"};
 
@@ -81,8 +84,8 @@ constexpr std::array<const char*, 7> TargetNames = {"PC App", "Switch", "Brevin"
 constexpr int BAND_COUNT = 12;
 constexpr std::array<const char*, BAND_COUNT> BandNames = {"160M", "80M", "75M", "60M", "40M", "30M",
                                                            "20M",  "17M", "15M", "12M", "10M", "6M"};
-constexpr std::array<const char*, BAND_COUNT> BandLabels = {"160:", "80:", "75:", "60:", "40:", "30:",
-                                                            "20:",  "17:", "15:", "12:", "10:", "6:"};
+constexpr std::array<const char*, BAND_COUNT> BandLabels = {
+    "160:", "80:", "75:", "60:", "40:", "30:", "20:", "17:", "15:", "12:", "10:", "6:"};
 constexpr int MIN_ANTENNA = 0;
 constexpr int MAX_ANTENNA = 8;
 constexpr int MAX_LIMIT_KHZ = 65535;
@@ -92,13 +95,17 @@ constexpr int BAND_DATA_BAND = 1;
 constexpr int BAND_DATA_FREQ_HIGH = 4;
 constexpr int BAND_DATA_FREQ_LOW = 5;
 
-constexpr bool isValidBand(int band) { return band >= 1 && band <= BAND_COUNT; }
+constexpr bool isValidBand(int band)
+{
+    return band >= 1 && band <= BAND_COUNT;
+}
 
 // Link rates searched by the connection manager, indexed by BaudIndex 1..7.
 constexpr int BAUD_INDEX_FIRST = 1;
 constexpr int BAUD_INDEX_LAST = 7;
 constexpr std::array<int, 8> LinkRateCodes = {-1, 0, 1, 2, 3, 4, 5, 6};
-constexpr std::array<const char*, 8> LinkRateNames = {"", "1200", "2400", "4800", "9600", "19200", "38400", "57600"};
+constexpr std::array<const char*, 8> LinkRateNames = {"",     "1200",  "2400",  "4800",
+                                                      "9600", "19200", "38400", "57600"};
 
 // Main-timer counts (50 ms ticks).
 constexpr int LINK_TIMEOUT_TICKS = 300;

@@ -12,9 +12,9 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMap>
 #include <QPlainTextEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -92,6 +92,7 @@ class TestE2eMainWindow : public QObject
     Q_OBJECT
 private slots:
     void connectAndWatch();
+    void connectTimings_data();
     void connectTimings();
     void hangUpTurnsLampRedAndNewDecoderIsFound();
     void everySettingSurvivesARoundTrip();
@@ -103,8 +104,10 @@ void TestE2eMainWindow::connectAndWatch()
     QVERIFY2(emulator.start({"--rate", "19200"}), qPrintable(emulator.errorString()));
     TWindow window(emulator.path());
     QVERIFY(window.choosePort());
-    const bool filled = QTest::qWaitFor([&] { return window.logHas("Upper limit for 6M received"); }, ConnectTimeoutMs);
-    QVERIFY2(filled, qPrintable(emulator.traceLines().join(" | ") + "\nlog: " + window.form.logLines().join(" | ")));
+    const bool filled =
+        QTest::qWaitFor([&] { return window.logHas("Upper limit for 6M received"); }, ConnectTimeoutMs);
+    QVERIFY2(filled,
+             qPrintable(emulator.traceLines().join(" | ") + "\nlog: " + window.form.logLines().join(" | ")));
     QCOMPARE(window.form.logLines().first(), QString("Connected at 19200 baud"));
     QCOMPARE(window.lamp(), QString("Connected"));
 
@@ -123,10 +126,19 @@ void TestE2eMainWindow::connectAndWatch()
 
 // Figures, printed rather than asserted: from the click to the log line, and from the first
 // answer to all three pages filled.
+void TestE2eMainWindow::connectTimings_data()
+{
+    QTest::addColumn<QString>("rate");
+    QTest::newRow("57600, the first rate tried") << QString("57600");
+    QTest::newRow("19200, the third rate tried") << QString("19200");
+}
+
 void TestE2eMainWindow::connectTimings()
 {
+    QFETCH(QString, rate);
+    const QString connectedLine = "Connected at " + rate + " baud";
     EmulatorProcess emulator;
-    QVERIFY2(emulator.start({"--rate", "57600", "--quiet-live"}), qPrintable(emulator.errorString()));
+    QVERIFY2(emulator.start({"--rate", rate, "--quiet-live"}), qPrintable(emulator.errorString()));
     TWindow window(emulator.path());
     QVERIFY(QTest::qWaitFor([&] { return window.ports->count() >= 2; }, 5000));
 
@@ -145,13 +157,13 @@ void TestE2eMainWindow::connectTimings()
                                  appeared.contains("Antenna configuration received") &&
                                  appeared.contains("Radio configuration received"),
                              ConnectTimeoutMs);
-    const qint64 connected = appeared.value("Connected at 57600 baud", -1);
+    const qint64 connected = appeared.value(connectedLine, -1);
     QVERIFY(connected >= 0);
     const qint64 filled = std::max({appeared.value("Upper limit for 6M received"),
                                     appeared.value("Antenna configuration received"),
                                     appeared.value("Radio configuration received")});
-    qInfo("click to \"Connected at 57600 baud\": %lld ms; first answer to all pages filled: %lld ms", connected,
-          filled - connected);
+    qInfo("click to \"%s\": %lld ms; first answer to all pages filled: %lld ms", qPrintable(connectedLine),
+          connected, filled - connected);
 }
 
 void TestE2eMainWindow::hangUpTurnsLampRedAndNewDecoderIsFound()
@@ -163,14 +175,16 @@ void TestE2eMainWindow::hangUpTurnsLampRedAndNewDecoderIsFound()
              qPrintable(first.errorString()));
     TWindow window(link);
     QVERIFY(window.choosePort());
-    const bool connected = QTest::qWaitFor([&] { return window.logHas("Connected at 38400 baud"); }, ConnectTimeoutMs);
+    const bool connected =
+        QTest::qWaitFor([&] { return window.logHas("Connected at 38400 baud"); }, ConnectTimeoutMs);
     QVERIFY2(connected, qPrintable(first.traceLines().join(" | ")));
     QVERIFY(first.waitForFinished(10000));
     QTRY_COMPARE_WITH_TIMEOUT(window.lamp(), QString("Disconected"), LinkLossTimeoutMs);
     QVERIFY(!window.form.comm().isPortOpen()); // closed when the device went away: nothing spins
 
     EmulatorProcess second;
-    QVERIFY2(second.start({"--rate", "9600", "--quiet-live", "--link", link}), qPrintable(second.errorString()));
+    QVERIFY2(second.start({"--rate", "9600", "--quiet-live", "--link", link}),
+             qPrintable(second.errorString()));
     const int before = window.form.logLines().size();
     window.form.CommListBoxClick();
     QVERIFY(window.waitForLog("Connected at 9600 baud", before, ConnectTimeoutMs));
@@ -183,7 +197,8 @@ void TestE2eMainWindow::everySettingSurvivesARoundTrip()
     QVERIFY2(emulator.start({"--rate", "57600", "--quiet-live"}), qPrintable(emulator.errorString()));
     TWindow window(emulator.path());
     QVERIFY(window.choosePort());
-    QTRY_VERIFY_WITH_TIMEOUT(window.logHas("Upper limit for 6M received") && window.logHas("Antenna configuration received"),
+    QTRY_VERIFY_WITH_TIMEOUT(window.logHas("Upper limit for 6M received") &&
+                                 window.logHas("Antenna configuration received"),
                              ConnectTimeoutMs);
     QCOMPARE(window.limits(), FactoryLimits);
     const QList<int> factoryAntennas = window.antennas();

@@ -1,8 +1,8 @@
 // The main window driven tick by tick against a fake serial port: start state, rate search,
 // keep-alive, link loss, the connection sequence, the reply dispatcher and the three pages.
 
-#include "support/MainWindowRig.h"
 #include "main_window/MessageCatalogue.h"
+#include "support/MainWindowRig.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -88,19 +88,38 @@ void TestMainWindow::namedControls_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("className");
-    const QList<QPair<const char*, const char*>> controls = {
-        {"gbComm", "QGroupBox"},           {"ledComm", "QLabel"},         {"lblComm", "QLabel"},
-        {"CommListBox", "QListWidget"},    {"BitBtn1", "QPushButton"},    {"ConfigPages", "QTabWidget"},
-        {"TabSheet1", "QWidget"},          {"TabSheet2", "QWidget"},      {"TabSheet4", "QWidget"},
-        {"gbMessages", "QGroupBox"},       {"MsgMemo", "QPlainTextEdit"}, {"StatusBar", "QStatusBar"},
-        {"gbRadio", "QGroupBox"},          {"cbRadioNumber", "QComboBox"}, {"cbRadioType", "QComboBox"},
-        {"edCIV", "QLineEdit"},            {"cbBaudRate", "QComboBox"},   {"cbPolling", "QCheckBox"},
-        {"cbTimeout", "QCheckBox"},        {"cbAuxRS232", "QComboBox"},   {"edSwitch", "QSpinBox"},
-        {"rbSelectMode", "QGroupBox"},     {"btnRadioDefaults", "QPushButton"},
-        {"btnRadioSave", "QPushButton"},   {"btnRadioLoad", "QPushButton"}, {"gbAntennas", "QGroupBox"},
-        {"btnAntennaDefaults", "QPushButton"}, {"btnAntSave", "QPushButton"},
-        {"btnAntennaLoad", "QPushButton"}, {"gbBandLimits", "QGroupBox"}, {"btnDefaultLimts", "QPushButton"},
-        {"btnLoadLimits", "QPushButton"}};
+    const QList<QPair<const char*, const char*>> controls = {{"gbComm", "QGroupBox"},
+                                                             {"ledComm", "QLabel"},
+                                                             {"lblComm", "QLabel"},
+                                                             {"CommListBox", "QListWidget"},
+                                                             {"BitBtn1", "QPushButton"},
+                                                             {"ConfigPages", "QTabWidget"},
+                                                             {"TabSheet1", "QWidget"},
+                                                             {"TabSheet2", "QWidget"},
+                                                             {"TabSheet4", "QWidget"},
+                                                             {"gbMessages", "QGroupBox"},
+                                                             {"MsgMemo", "QPlainTextEdit"},
+                                                             {"StatusBar", "QStatusBar"},
+                                                             {"gbRadio", "QGroupBox"},
+                                                             {"cbRadioNumber", "QComboBox"},
+                                                             {"cbRadioType", "QComboBox"},
+                                                             {"edCIV", "QLineEdit"},
+                                                             {"cbBaudRate", "QComboBox"},
+                                                             {"cbPolling", "QCheckBox"},
+                                                             {"cbTimeout", "QCheckBox"},
+                                                             {"cbAuxRS232", "QComboBox"},
+                                                             {"edSwitch", "QSpinBox"},
+                                                             {"rbSelectMode", "QGroupBox"},
+                                                             {"btnRadioDefaults", "QPushButton"},
+                                                             {"btnRadioSave", "QPushButton"},
+                                                             {"btnRadioLoad", "QPushButton"},
+                                                             {"gbAntennas", "QGroupBox"},
+                                                             {"btnAntennaDefaults", "QPushButton"},
+                                                             {"btnAntSave", "QPushButton"},
+                                                             {"btnAntennaLoad", "QPushButton"},
+                                                             {"gbBandLimits", "QGroupBox"},
+                                                             {"btnDefaultLimts", "QPushButton"},
+                                                             {"btnLoadLimits", "QPushButton"}};
     for (const auto& [name, className] : controls)
         QTest::newRow(name) << QString(name) << QString(className);
     for (const char* band : {"160", "80", "75", "60", "40", "30", "20", "17", "15", "12", "10", "6"}) {
@@ -122,15 +141,21 @@ void TestMainWindow::namedControls()
 void TestMainWindow::fieldsAreAnnouncedByTheirLabels()
 {
     TMainWindowRig rig;
-    const QList<QPair<const char*, const char*>> buddies = {
-        {"cbRadioNumber", "Number"}, {"cbRadioType", "Type"},         {"edCIV", "CI-V"},
-        {"cbBaudRate", "Baud"},      {"cbAuxRS232", "Aux RS-232"},    {"edSwitch", "Switch #"},
-        {"se160", "160:"},           {"se6", "6:"},                   {"ed20", "20:"}};
+    const QList<QPair<const char*, const char*>> buddies = {{"cbRadioNumber", "Number"},
+                                                            {"cbRadioType", "Type"},
+                                                            {"edCIV", "CI-V"},
+                                                            {"cbBaudRate", "Baud"},
+                                                            {"cbAuxRS232", "Aux RS-232"},
+                                                            {"edSwitch", "Switch #"},
+                                                            {"se160", "160:"},
+                                                            {"se6", "6:"},
+                                                            {"ed20", "20:"}};
     const QList<QLabel*> labels = rig.form->findChildren<QLabel*>();
     for (const auto& [field, text] : buddies) {
         QWidget* widget = rig.child<QWidget>(field);
-        const bool found = std::any_of(labels.begin(), labels.end(),
-                                       [&](QLabel* label) { return label->buddy() == widget && label->text() == text; });
+        const bool found = std::any_of(labels.begin(), labels.end(), [&](QLabel* label) {
+            return label->buddy() == widget && label->text() == text;
+        });
         QVERIFY2(found, field);
     }
     QCOMPARE(rig.child<QSpinBox>("se160")->accessibleName(), QString("Antenna for 160M"));
@@ -192,7 +217,8 @@ void TestMainWindow::openFailureShowsError()
     rig.tick();
     rig.port->openSucceeds = false;
     rig.choosePort(1);
-    QCOMPARE(rig.dialogs.Shown(), QList<TDialogCall>({{TDialogKind::Error, "Error opening /dev/ttyUSB0", ""}}));
+    QCOMPARE(rig.dialogs.Shown(),
+             QList<TDialogCall>({{TDialogKind::Error, "Error opening /dev/ttyUSB0", ""}}));
     QCOMPARE(rig.form->linkState(), lsDisconnected);
     QCOMPARE(rig.child<QLabel>("lblComm")->text(), QString("Disabled"));
 }
@@ -236,7 +262,8 @@ void TestMainWindow::connectSequence()
     rig.receive("[T87R0150H00M03]");
     QCOMPARE(rig.log(), QStringList({"Connected at 19200 baud"}));
     // One keep-alive ping leaves during the first wait, then the three reads, each after 5 ticks.
-    QCOMPARE(rig.sentFrames(), QList<QByteArray>({"[R50T03H03]\r", "[R50T07H]\r", "[R50T0AH]\r", "[R50T1BH00]\r"}));
+    QCOMPARE(rig.sentFrames(),
+             QList<QByteArray>({"[R50T03H03]\r", "[R50T07H]\r", "[R50T0AH]\r", "[R50T1BH00]\r"}));
     QCOMPARE(rig.lamp(), QString("Connected"));
     QCOMPARE(rig.lampColour(), QColor(0, 255, 0));
     QCOMPARE(rig.form->linkState(), lsConnected);
@@ -366,21 +393,23 @@ void TestMainWindow::dispatcher_data()
                                            << QStringList({"No band data", "No Frequency", ""});
     QTest::newRow("band 13") << QByteArray("[T13R0151H00M000D00000001]") << QStringList()
                              << QStringList({"No band data", "1 KHz", ""});
-    QTest::newRow("short band data ignored") << QByteArray("[T13R0151H00M0007000036]") << QStringList() << none;
+    QTest::newRow("short band data ignored")
+        << QByteArray("[T13R0151H00M0007000036]") << QStringList() << none;
     QTest::newRow("route 20 ignored") << QByteArray("[TA9R0120H00]") << QStringList() << none;
-    QTest::newRow("route 75 passes") << QByteArray("[TA9R0175H00]") << QStringList({"Radio configuration updated"})
-                                     << none;
-    QTest::newRow("radio written") << QByteArray("[TA9R0151H00]") << QStringList({"Radio configuration updated"})
+    QTest::newRow("route 75 passes") << QByteArray("[TA9R0175H00]")
+                                     << QStringList({"Radio configuration updated"}) << none;
+    QTest::newRow("radio written") << QByteArray("[TA9R0151H00]")
+                                   << QStringList({"Radio configuration updated"}) << none;
+    QTest::newRow("antennas written")
+        << QByteArray("[TA3R0151H00]") << QStringList({"Antenna assignments updated"}) << none;
+    QTest::newRow("limit written") << QByteArray("[TABR0151H00]") << QStringList({"Band limit updated"})
                                    << none;
-    QTest::newRow("antennas written") << QByteArray("[TA3R0151H00]")
-                                      << QStringList({"Antenna assignments updated"}) << none;
-    QTest::newRow("limit written") << QByteArray("[TABR0151H00]") << QStringList({"Band limit updated"}) << none;
-    QTest::newRow("radio defaults") << QByteArray("[TA1R0151H00M01]") << QStringList({"Radio setup set to defaults"})
-                                    << none;
-    QTest::newRow("antenna defaults") << QByteArray("[TA1R0151H00M02]")
-                                      << QStringList({"Antenna assignments set to defaults"}) << none;
-    QTest::newRow("limit defaults") << QByteArray("[TA1R0151H00M05]") << QStringList({"Band limits set to defaults"})
-                                    << none;
+    QTest::newRow("radio defaults") << QByteArray("[TA1R0151H00M01]")
+                                    << QStringList({"Radio setup set to defaults"}) << none;
+    QTest::newRow("antenna defaults")
+        << QByteArray("[TA1R0151H00M02]") << QStringList({"Antenna assignments set to defaults"}) << none;
+    QTest::newRow("limit defaults") << QByteArray("[TA1R0151H00M05]")
+                                    << QStringList({"Band limits set to defaults"}) << none;
     QTest::newRow("defaults 3") << QByteArray("[TA1R0151H00M03]") << QStringList() << none;
     QTest::newRow("defaults empty") << QByteArray("[TA1R0151H00]") << QStringList() << none;
     QTest::newRow("firmware") << QByteArray("[TCBR0151H00M312E3037]") << QStringList()
@@ -421,8 +450,9 @@ void TestMainWindow::civNoticesAndField()
     rig.receive("[TC8R0151H00]");
     rig.receive("[TC9R0151H00M94]");
     rig.receive("[TC9R0151H00]"); // no address: ignored
-    QCOMPARE(rig.dialogs.Shown(), QList<TDialogCall>({{TDialogKind::Notice, "Turn VFO knob to acquire Icom CI-V address", ""},
-                                                      {TDialogKind::Notice, "Icom CI-V address set to 94", ""}}));
+    QCOMPARE(rig.dialogs.Shown(),
+             QList<TDialogCall>({{TDialogKind::Notice, "Turn VFO knob to acquire Icom CI-V address", ""},
+                                 {TDialogKind::Notice, "Icom CI-V address set to 94", ""}}));
     QCOMPARE(rig.child<QLineEdit>("edCIV")->text(), QString("94"));
 }
 
@@ -446,27 +476,36 @@ void TestMainWindow::framesDuringNoticeAreHandledAfterInOrder()
 void TestMainWindow::radioRecordApplied_data()
 {
     QTest::addColumn<QByteArray>("record");
-    QTest::addColumn<QStringList>("expected"); // number, type, rate, civ, polling, timeout, aux, switch, target
+    QTest::addColumn<QStringList>(
+        "expected"); // number, type, rate, civ, polling, timeout, aux, switch, target
 
     QTest::newRow("full record") << QByteArray::fromHex("03020205940100010304")
-                                 << QStringList({"Radio 2", "Icom", "38400", "94", "1", "0", "Kenwood (FA)", "3", "Feno-4"});
-    QTest::newRow("radio 0 rejected") << QByteArray::fromHex("03000205940100010304")
-                                      << QStringList({"Radio 1", "Undefined", "1200", "", "0", "0", "Disable", "1", ""});
-    QTest::newRow("radio 5 rejected") << QByteArray::fromHex("03050205940100010304")
-                                      << QStringList({"Radio 1", "Undefined", "1200", "", "0", "0", "Disable", "1", ""});
-    QTest::newRow("lead byte 2 rejected") << QByteArray::fromHex("02020205940100010304")
-                                          << QStringList({"Radio 1", "Undefined", "1200", "", "0", "0", "Disable", "1", ""});
-    QTest::newRow("7 bytes rejected") << QByteArray::fromHex("03020205940100")
-                                      << QStringList({"Radio 1", "Undefined", "1200", "", "0", "0", "Disable", "1", ""});
+                                 << QStringList({"Radio 2", "Icom", "38400", "94", "1", "0", "Kenwood (FA)",
+                                                 "3", "Feno-4"});
+    QTest::newRow("radio 0 rejected")
+        << QByteArray::fromHex("03000205940100010304")
+        << QStringList({"Radio 1", "Undefined", "1200", "", "0", "0", "Disable", "1", ""});
+    QTest::newRow("radio 5 rejected")
+        << QByteArray::fromHex("03050205940100010304")
+        << QStringList({"Radio 1", "Undefined", "1200", "", "0", "0", "Disable", "1", ""});
+    QTest::newRow("lead byte 2 rejected")
+        << QByteArray::fromHex("02020205940100010304")
+        << QStringList({"Radio 1", "Undefined", "1200", "", "0", "0", "Disable", "1", ""});
+    QTest::newRow("7 bytes rejected")
+        << QByteArray::fromHex("03020205940100")
+        << QStringList({"Radio 1", "Undefined", "1200", "", "0", "0", "Disable", "1", ""});
     QTest::newRow("type 13 kept, out of range fall back")
         << QByteArray::fromHex("03030D07940101050907")
         << QStringList({"Radio 3", "Undefined", "1200", "", "1", "1", "Disable", "1", "PC App"});
-    QTest::newRow("not Icom leaves CI-V") << QByteArray::fromHex("03040605940001040200")
-                                          << QStringList({"Radio 4", "Yaesu (FA)", "38400", "", "0", "1", "Yaesu (IF)", "2", "PC App"});
-    QTest::newRow("8 bytes: switch 1, target PC App") << QByteArray::fromHex("0301020FFF010102")
-                                                      << QStringList({"Radio 1", "Icom", "1200", "FF", "1", "1", "Kenwood (IF)", "1", "PC App"});
+    QTest::newRow("not Icom leaves CI-V")
+        << QByteArray::fromHex("03040605940001040200")
+        << QStringList({"Radio 4", "Yaesu (FA)", "38400", "", "0", "1", "Yaesu (IF)", "2", "PC App"});
+    QTest::newRow("8 bytes: switch 1, target PC App")
+        << QByteArray::fromHex("0301020FFF010102")
+        << QStringList({"Radio 1", "Icom", "1200", "FF", "1", "1", "Kenwood (IF)", "1", "PC App"});
     QTest::newRow("9 bytes") << QByteArray::fromHex("030101060001000004")
-                             << QStringList({"Radio 1", "Band Data", "57600", "", "1", "0", "Disable", "4", "PC App"});
+                             << QStringList({"Radio 1", "Band Data", "57600", "", "1", "0", "Disable", "4",
+                                             "PC App"});
 }
 
 void TestMainWindow::radioRecordApplied()
@@ -489,8 +528,9 @@ void TestMainWindow::radioSave_data()
     QTest::addColumn<QString>("civAfter");
 
     using Edit = std::function<void(TMainWindowRig&)>;
-    QTest::newRow("right after start") << Edit([](TMainWindowRig&) {}) << QByteArray::fromHex("03 01 00 00 00 00 00 00 01 FF")
-                                       << QString() << QString("00");
+    QTest::newRow("right after start")
+        << Edit([](TMainWindowRig&) {}) << QByteArray::fromHex("03 01 00 00 00 00 00 00 01 FF") << QString()
+        << QString("00");
     QTest::newRow("every field") << Edit([](TMainWindowRig& rig) {
         rig.combo("cbRadioNumber")->setCurrentIndex(4);
         rig.combo("cbRadioType")->setCurrentIndex(2);
@@ -501,36 +541,44 @@ void TestMainWindow::radioSave_data()
         rig.combo("cbAuxRS232")->setCurrentIndex(4);
         rig.child<QSpinBox>("edSwitch")->setValue(4);
         rig.child<QRadioButton>("rbTarget6")->setChecked(true);
-    }) << QByteArray::fromHex("03 04 02 06 A4 01 01 04 04 06") << QString() << QString("a4");
+    }) << QByteArray::fromHex("03 04 02 06 A4 01 01 04 04 06")
+                                 << QString() << QString("a4");
     QTest::newRow("Icom FF") << Edit([](TMainWindowRig& rig) {
         rig.combo("cbRadioType")->setCurrentIndex(2);
         rig.child<QLineEdit>("edCIV")->setText("FF");
         rig.child<QRadioButton>("rbTarget1")->setChecked(true);
-    }) << QByteArray::fromHex("03 01 02 00 FF 00 00 00 01 01") << QString() << QString("FF");
+    }) << QByteArray::fromHex("03 01 02 00 FF 00 00 00 01 01")
+                             << QString() << QString("FF");
     QTest::newRow("Icom one digit") << Edit([](TMainWindowRig& rig) {
         rig.combo("cbRadioType")->setCurrentIndex(2);
         rig.child<QLineEdit>("edCIV")->setText("5");
-    }) << QByteArray() << QString(Texts::CivError) << QString("5");
+    }) << QByteArray() << QString(Texts::CivError)
+                                    << QString("5");
     QTest::newRow("Icom not hex") << Edit([](TMainWindowRig& rig) {
         rig.combo("cbRadioType")->setCurrentIndex(2);
         rig.child<QLineEdit>("edCIV")->setText("GZ");
-    }) << QByteArray() << QString(Texts::CivError) << QString("GZ");
+    }) << QByteArray() << QString(Texts::CivError)
+                                  << QString("GZ");
     QTest::newRow("Icom three digits") << Edit([](TMainWindowRig& rig) {
         rig.combo("cbRadioType")->setCurrentIndex(2);
         rig.child<QLineEdit>("edCIV")->setText("0FF");
-    }) << QByteArray() << QString(Texts::CivError) << QString("0FF");
+    }) << QByteArray() << QString(Texts::CivError)
+                                       << QString("0FF");
     QTest::newRow("Yaesu clears CI-V") << Edit([](TMainWindowRig& rig) {
         rig.combo("cbRadioType")->setCurrentIndex(5);
         rig.child<QLineEdit>("edCIV")->setText("94");
-    }) << QByteArray::fromHex("03 01 05 00 00 00 00 00 01 FF") << QString() << QString("00");
+    }) << QByteArray::fromHex("03 01 05 00 00 00 00 00 01 FF")
+                                       << QString() << QString("00");
     QTest::newRow("typed text naming no item goes out as FF") << Edit([](TMainWindowRig& rig) {
         rig.combo("cbRadioType")->setEditText("Kenwod");
         rig.combo("cbBaudRate")->setEditText("115200");
-    }) << QByteArray::fromHex("03 01 FF FF 00 00 00 00 01 FF") << QString() << QString("00");
+    }) << QByteArray::fromHex("03 01 FF FF 00 00 00 00 01 FF") << QString()
+                                                              << QString("00");
     QTest::newRow("typed text naming an item counts as it") << Edit([](TMainWindowRig& rig) {
         rig.combo("cbRadioType")->setEditText("icom");
         rig.child<QLineEdit>("edCIV")->setText("94");
-    }) << QByteArray::fromHex("03 01 02 00 94 00 00 00 01 FF") << QString() << QString("94");
+    }) << QByteArray::fromHex("03 01 02 00 94 00 00 00 01 FF")
+                                                            << QString() << QString("94");
 }
 
 void TestMainWindow::radioSave()
@@ -588,7 +636,8 @@ void TestMainWindow::antennas()
     rig.child<QSpinBox>("se6")->setValue(5);
     rig.click("btnAntSave");
     QCOMPARE(rig.sentFrames(),
-             QList<QByteArray>({BuildFrame(0x51, CMD_WRITE_ANTENNAS, QByteArray::fromHex("01 02 03 04 05 06 07 08 08 00 02 05"))}));
+             QList<QByteArray>({BuildFrame(0x51, CMD_WRITE_ANTENNAS,
+                                           QByteArray::fromHex("01 02 03 04 05 06 07 08 08 00 02 05"))}));
     rig.clearSent();
     rig.click("btnAntennaLoad");
     QCOMPARE(rig.sentFrames(), QList<QByteArray>({"[R51T0AH]\r"}));
@@ -608,7 +657,8 @@ void TestMainWindow::antennaEnterSaves()
     rig.clearSent();
     QTest::keyClick(spin, Qt::Key_Return);
     QCOMPARE(rig.sentFrames(),
-             QList<QByteArray>({BuildFrame(0x51, CMD_WRITE_ANTENNAS, QByteArray::fromHex("00 00 00 00 07 00 00 00 00 00 00 00"))}));
+             QList<QByteArray>({BuildFrame(0x51, CMD_WRITE_ANTENNAS,
+                                           QByteArray::fromHex("00 00 00 00 07 00 00 00 00 00 00 00"))}));
 }
 
 void TestMainWindow::limits()
@@ -676,10 +726,12 @@ void TestMainWindow::resetQuestions_data()
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("question");
     QTest::addColumn<QByteArray>("frame");
-    QTest::newRow("radio") << QString("btnRadioDefaults") << QString("Set radio configuration to factory defaults?")
+    QTest::newRow("radio") << QString("btnRadioDefaults")
+                           << QString("Set radio configuration to factory defaults?")
                            << QByteArray("[R51T08H01]\r");
     QTest::newRow("antennas") << QString("btnAntennaDefaults")
-                              << QString("Reset antenna assignements to factory defaults?") << QByteArray("[R51T08H02]\r");
+                              << QString("Reset antenna assignements to factory defaults?")
+                              << QByteArray("[R51T08H02]\r");
     QTest::newRow("limits") << QString("btnDefaultLimts") << QString("Reset Band Limits to factory defaults?")
                             << QByteArray("[R51T08H05]\r");
 }

@@ -77,9 +77,15 @@ void TMainWindowRig::receive(const QByteArray& line)
     settle();
 }
 
-void TMainWindowRig::settle() { QCoreApplication::processEvents(); }
+void TMainWindowRig::settle()
+{
+    QCoreApplication::processEvents();
+}
 
-void TMainWindowRig::click(const QString& button) { child<QPushButton>(button)->click(); }
+void TMainWindowRig::click(const QString& button)
+{
+    child<QPushButton>(button)->click();
+}
 
 void TMainWindowRig::clickField(const QString& edit)
 {
@@ -88,9 +94,15 @@ void TMainWindowRig::clickField(const QString& edit)
     QTest::mouseClick(field, Qt::LeftButton, {}, field->rect().center());
 }
 
-void TMainWindowRig::clearLog() { child<QPlainTextEdit>(QStringLiteral("MsgMemo"))->clear(); }
+void TMainWindowRig::clearLog()
+{
+    child<QPlainTextEdit>(QStringLiteral("MsgMemo"))->clear();
+}
 
-QString TMainWindowRig::lamp() const { return child<QLabel>(QStringLiteral("ledComm"))->text(); }
+QString TMainWindowRig::lamp() const
+{
+    return child<QLabel>(QStringLiteral("ledComm"))->text();
+}
 
 QColor TMainWindowRig::lampColour() const
 {
@@ -105,7 +117,10 @@ QStringList TMainWindowRig::portEntries() const
     return entries;
 }
 
-QStringList TMainWindowRig::panels() const { return {form->statusPanel(0), form->statusPanel(1), form->statusPanel(2)}; }
+QStringList TMainWindowRig::panels() const
+{
+    return {form->statusPanel(0), form->statusPanel(1), form->statusPanel(2)};
+}
 
 QStringList TMainWindowRig::radioPage() const
 {
@@ -115,7 +130,8 @@ QStringList TMainWindowRig::radioPage() const
             target = button->text();
     }
     auto flag = [this](const char* name) {
-        return child<QCheckBox>(QString::fromLatin1(name))->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+        return child<QCheckBox>(QString::fromLatin1(name))->isChecked() ? QStringLiteral("1")
+                                                                        : QStringLiteral("0");
     };
     return {combo(QStringLiteral("cbRadioNumber"))->currentText(),
             combo(QStringLiteral("cbRadioType"))->currentText(),
