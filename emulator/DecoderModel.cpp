@@ -29,13 +29,6 @@ bool isUpperHex(char c)
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
 }
 
-void appendHex(QByteArray& out, std::uint8_t value)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    out.append(digits[value >> 4]);
-    out.append(digits[value & 0x0F]);
-}
-
 QByteArray bytes(std::initializer_list<std::uint8_t> values)
 {
     QByteArray out;
@@ -112,21 +105,7 @@ std::optional<TRequest> ParseRequest(const QByteArray& line)
 
 QByteArray BuildReply(std::uint8_t route2, std::uint8_t command, const QByteArray& payload)
 {
-    QByteArray frame("[T");
-    appendHex(frame, command);
-    frame.append('R');
-    appendHex(frame, TDecoderModel::ReplyRoute1);
-    appendHex(frame, route2);
-    frame.append('H');
-    appendHex(frame, TDecoderModel::ReplyHByte);
-    if (!payload.isEmpty()) {
-        frame.append('M');
-        for (char byte : payload)
-            appendHex(frame, static_cast<std::uint8_t>(byte));
-    }
-    frame.append(']');
-    frame.append('\r');
-    return frame;
+    return BuildReplyFrame(command, TDecoderModel::ReplyRoute1, route2, TDecoderModel::ReplyHByte, payload);
 }
 
 TDecoderModel::TDecoderModel(int radioNumber, const QByteArray& firmware)

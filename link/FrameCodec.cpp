@@ -14,9 +14,15 @@ void appendHex(QByteArray& out, std::uint8_t value)
     out.append(HexDigits[value & 0x0F]);
 }
 
-bool isHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
+bool isHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
+}
 
-std::uint8_t pairAt(const QByteArray& line, int index) { return HexPairToByte(line[index], line[index + 1]); }
+std::uint8_t pairAt(const QByteArray& line, int index)
+{
+    return HexPairToByte(line[index], line[index + 1]);
+}
 
 } // namespace
 
@@ -31,6 +37,28 @@ QByteArray BuildFrame(std::uint8_t destination, std::uint8_t command, const QByt
     frame.append('H');
     for (char byte : payload)
         appendHex(frame, static_cast<std::uint8_t>(byte));
+    frame.append(']');
+    frame.append('\r');
+    return frame;
+}
+
+QByteArray BuildReplyFrame(std::uint8_t command, std::uint8_t route1, std::uint8_t route2, std::uint8_t hByte,
+                           const QByteArray& payload)
+{
+    QByteArray frame;
+    frame.reserve(16 + 2 * payload.size());
+    frame.append("[T");
+    appendHex(frame, command);
+    frame.append('R');
+    appendHex(frame, route1);
+    appendHex(frame, route2);
+    frame.append('H');
+    appendHex(frame, hByte);
+    if (!payload.isEmpty()) {
+        frame.append('M');
+        for (char byte : payload)
+            appendHex(frame, static_cast<std::uint8_t>(byte));
+    }
     frame.append(']');
     frame.append('\r');
     return frame;

@@ -40,6 +40,11 @@ struct TNetPacket
 // Outbound frame, carriage return included.
 QByteArray BuildFrame(std::uint8_t destination, std::uint8_t command, const QByteArray& payload);
 
+// Inbound frame, as the decoder sends it, carriage return included; no "M" section for an empty
+// payload. Used by the decoder emulator and tests.
+QByteArray BuildReplyFrame(std::uint8_t command, std::uint8_t route1, std::uint8_t route2, std::uint8_t hByte,
+                           const QByteArray& payload);
+
 // Called by ParseLine right after the command code is decoded, before any later check.
 using TCommandHook = std::function<void(std::uint8_t command)>;
 

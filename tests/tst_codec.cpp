@@ -31,6 +31,8 @@ private slots:
     void buildFrame();
     void parseLine_data();
     void parseLine();
+    void replyFrameParsesBack_data();
+    void replyFrameParsesBack();
     void hexDigitValue_coversEveryCharacter();
     void hexPairToByte();
     void byteToHex();
@@ -150,6 +152,27 @@ void tst_codec::parseLine()
         QCOMPARE(decoded, *expected);
     QCOMPARE(hooked, hookCommand);
     QVERIFY(hookCalls <= 1);
+}
+
+void tst_codec::replyFrameParsesBack_data()
+{
+    QTest::addColumn<QByteArray>("payload");
+    QTest::addColumn<QByteArray>("frame");
+    QTest::newRow("ping answer") << QByteArray("\x03") << QByteArray("[T87R0151H00M03]\r");
+    QTest::newRow("empty payload has no M section") << QByteArray() << QByteArray("[T87R0151H00]\r");
+    QTest::newRow("zero bytes and FF")
+        << QByteArray("\x00\xFF\x00", 3) << QByteArray("[T87R0151H00M00FF00]\r");
+}
+
+void tst_codec::replyFrameParsesBack()
+{
+    QFETCH(QByteArray, payload);
+    QFETCH(QByteArray, frame);
+    const QByteArray built = BuildReplyFrame(0x87, 0x01, 0x51, 0x00, payload);
+    QCOMPARE(built, frame);
+    TNetPacket packet;
+    QVERIFY(ParseLine(built.chopped(1), packet));
+    QCOMPARE(packet, (TNetPacket{0x87, 0x01, 0x51, 0x00, payload}));
 }
 
 void tst_codec::hexDigitValue_coversEveryCharacter()
