@@ -14,6 +14,15 @@ void appendHex(QByteArray& out, std::uint8_t value)
     out.append(HexDigits[value & 0x0F]);
 }
 
+// Payload bytes as hex pairs, then the closing "]" and the carriage return: the tail of both frame shapes.
+void appendPayloadAndEnd(QByteArray& out, const QByteArray& payload)
+{
+    for (char byte : payload)
+        appendHex(out, static_cast<std::uint8_t>(byte));
+    out.append(']');
+    out.append('\r');
+}
+
 bool isHexDigit(char c)
 {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
@@ -35,10 +44,7 @@ QByteArray BuildFrame(std::uint8_t destination, std::uint8_t command, const QByt
     frame.append('T');
     appendHex(frame, command);
     frame.append('H');
-    for (char byte : payload)
-        appendHex(frame, static_cast<std::uint8_t>(byte));
-    frame.append(']');
-    frame.append('\r');
+    appendPayloadAndEnd(frame, payload);
     return frame;
 }
 
@@ -54,13 +60,9 @@ QByteArray BuildReplyFrame(std::uint8_t command, std::uint8_t route1, std::uint8
     appendHex(frame, route2);
     frame.append('H');
     appendHex(frame, hByte);
-    if (!payload.isEmpty()) {
+    if (!payload.isEmpty())
         frame.append('M');
-        for (char byte : payload)
-            appendHex(frame, static_cast<std::uint8_t>(byte));
-    }
-    frame.append(']');
-    frame.append('\r');
+    appendPayloadAndEnd(frame, payload);
     return frame;
 }
 
